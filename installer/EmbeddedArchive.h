@@ -34,8 +34,7 @@ using TFileDatas = std::vector<TFileData>;
 
 // The root chunk at archiveOffset in the program's own file, or null when no archive is attached
 // (offset 0) or it cannot be loaded. EFileOpenError when the file cannot be opened.
-std::unique_ptr<TDIFFChunk> LoadEmbeddedArchive(platform::FileSystem& files,
-                                                int32_t archiveOffset);
+std::unique_ptr<TDIFFChunk> LoadEmbeddedArchive(platform::FileSystem& files, int32_t archiveOffset);
 
 // Appends one record per valid "1FILE" child of root, behind what records holds.
 void CollectFileRecords(TFileDatas& records, const TDIFFChunk& root,

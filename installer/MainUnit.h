@@ -28,6 +28,9 @@ inline constexpr const char* kApplicationTitle = "VELDIXDriverInstall";
 // last character comes after "." in the code page.
 std::string ErrorReportText(const std::string& message);
 
+// The path of a shell special folder, or empty when the shell cannot give it.
+std::string GetSpecialFolder(platform::System& system, int csidl);
+
 // The application object: its title, its idle hook, message processing and the error report.
 class TApplication {
  public:
