@@ -1,0 +1,50 @@
+#pragma once
+
+// The main window: a status line above a panel with a progress bar, its sizes scaled from
+// 96 pixels per inch to the screen's as Windows scales them.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace tolma::sim {
+
+class SimUi;
+
+// Windows' MulDiv: a * b / c rounded to the nearest integer, halves away from zero; -1 for c 0.
+int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+
+class SimWindow final : public platform::MainWindow {
+ public:
+  SimWindow(SimUi& ui, platform::FormEvents& events, int32_t pixelsPerInch);
+
+  void SetStatusText(const std::string& text) override;
+  void SetProgressMax(int32_t max) override;
+  void SetProgressPosition(int32_t position) override;
+  [[nodiscard]] int32_t ProgressMax() const override { return max_; }
+  void SetFonts(const platform::WindowFonts& fonts) override;
+  [[nodiscard]] int32_t FontHeight() const override;
+  [[nodiscard]] int32_t LabelHeight() const override;
+  [[nodiscard]] int32_t ProgressHeight() const override;
+  void SetClientHeight(int32_t height) override;
+  void Close() override;
+
+  [[nodiscard]] const std::string& StatusText() const { return status_; }
+  [[nodiscard]] int32_t ProgressPosition() const { return position_; }
+  [[nodiscard]] const platform::WindowFonts& Fonts() const { return fonts_; }
+  [[nodiscard]] int32_t ClientHeight() const { return clientHeight_; }
+  [[nodiscard]] platform::FormEvents& Events() const { return events_; }
+
+ private:
+  SimUi& ui_;
+  platform::FormEvents& events_;
+  int32_t pixelsPerInch_;
+  std::string status_;
+  int32_t max_ = 1;
+  int32_t position_ = 0;
+  platform::WindowFonts fonts_;
+  int32_t clientHeight_;
+};
+
+}  // namespace tolma::sim
