@@ -48,8 +48,8 @@ struct LoadedChunk {
 void ParseChunk(std::string_view bytes, LoadedChunk& out, unsigned depth);
 
 // Reads a length field of the header block, refusing one that does not fit in what is left.
-uint32_t TakeHeaderLength(std::string_view block, size_t& offset, uint32_t& left,
-                          const char* what, std::string_view tag) {
+uint32_t TakeHeaderLength(std::string_view block, size_t& offset, uint32_t& left, const char* what,
+                          std::string_view tag) {
   if (left < 4) {
     Refuse(std::string("Header ") + what + " length needs 4 bytes, but only " + Number(left) +
            " bytes were available in the header." + During(tag));
@@ -106,8 +106,7 @@ void ParseChunkList(std::string_view block, std::string_view tag, unsigned depth
            " bytes were available in the chunk list." + During(tag));
   }
   if (count > 0 && depth + 1 >= MaxChunkDepth) {
-    Refuse("Chunks were nested more than " + Number(MaxChunkDepth) + " levels deep." +
-           During(tag));
+    Refuse("Chunks were nested more than " + Number(MaxChunkDepth) + " levels deep." + During(tag));
   }
   chunks.reserve(count);
   size_t offset = 0;
@@ -197,6 +196,9 @@ uint32_t CheckedSize(uint64_t size) {
   return static_cast<uint32_t>(size);
 }
 
+// A child of this very class is saved in place; one of a subclass through its own SaveToString.
+bool IsPlainChunk(const TDIFFChunk& chunk) { return typeid(chunk) == typeid(TDIFFChunk); }
+
 // Bytes that SaveToString will produce for the parts of the tree saved by this class itself;
 // used only to reserve the output once.
 uint64_t EstimatedSize(const TDIFFChunk& chunk) {
@@ -208,7 +210,7 @@ uint64_t EstimatedSize(const TDIFFChunk& chunk) {
   if (!chunk.Chunks.empty()) {
     size += 8;
     for (const auto& child : chunk.Chunks) {
-      if (typeid(*child) == typeid(TDIFFChunk)) size += EstimatedSize(*child);
+      if (IsPlainChunk(*child)) size += EstimatedSize(*child);
     }
   }
   return size;
@@ -240,7 +242,7 @@ void AppendChunk(const TDIFFChunk& chunk, std::string& out) {
     out.append(4, '\0');
     AppendLongWord(out, CheckedSize(chunk.Chunks.size()));
     for (const auto& child : chunk.Chunks) {
-      if (typeid(*child) == typeid(TDIFFChunk)) {
+      if (IsPlainChunk(*child)) {
         AppendChunk(*child, out);
       } else {
         out += child->SaveToString();
@@ -344,7 +346,9 @@ std::string TDIFFChunk::GetHeaderValue(std::string_view name) const {
 
 std::string TDIFFChunk::SaveToString() const {
   std::string out;
-  out.reserve(static_cast<size_t>(std::min<uint64_t>(EstimatedSize(*this), kMaxU32)));
+  // A tree too large to save fails in AppendChunk; reserving for it would only waste memory.
+  const uint64_t estimate = EstimatedSize(*this);
+  if (estimate <= kMaxU32) out.reserve(static_cast<size_t>(estimate));
   AppendChunk(*this, out);
   return out;
 }
@@ -355,7 +359,13 @@ void TDIFFChunk::SaveToStream(Stream& stream) const {
     throw EDIFFParseError("DIFF chunk of " + Number(bytes.size()) +
                           " bytes is too large for a stream.");
   }
-  stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+  // A short write (a full disk, say) must not pass for a saved chunk.
+  const auto count = static_cast<int32_t>(bytes.size());
+  const int32_t written = stream.Write(bytes.data(), count);
+  if (written != count) {
+    throw EDIFFError("Error saving DIFF chunk: only " + Number(std::max<int32_t>(written, 0)) +
+                     " of " + Number(count) + " bytes were written.");
+  }
 }
 
 void TDIFFChunk::LoadFromString(std::string_view bytes) {

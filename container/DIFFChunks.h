@@ -19,11 +19,10 @@ namespace tolma {
 // The 64 characters a tag may use; index i stands for TagAlphabet[i]. The tilde fills the last
 // eight places.
 inline constexpr std::array<uint8_t, 64> TagAlphabet = {
-    0x00, 0x20, 0x28, 0x29, 0x5B, 0x5D, 0x5C, 0x7C, 0x2F, 0x3F, 0x21, 0x95, 0x3B,
-    0x3A, 0x2C, 0x2E, '0',  '1',  '2',  '3',  '4',  '5',  '6',  '7',  '8',  '9',
-    'A',  'B',  'C',  'D',  'E',  'F',  'G',  'H',  'I',  'J',  'K',  'L',  'M',
-    'N',  'O',  'P',  'Q',  'R',  'S',  'T',  'U',  'V',  'W',  'X',  'Y',  'Z',
-    0x2B, 0xB1, 0x2D, 0x3D, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E};
+    0x00, 0x20, 0x28, 0x29, 0x5B, 0x5D, 0x5C, 0x7C, 0x2F, 0x3F, 0x21, 0x95, 0x3B, 0x3A, 0x2C, 0x2E,
+    '0',  '1',  '2',  '3',  '4',  '5',  '6',  '7',  '8',  '9',  'A',  'B',  'C',  'D',  'E',  'F',
+    'G',  'H',  'I',  'J',  'K',  'L',  'M',  'N',  'O',  'P',  'Q',  'R',  'S',  'T',  'U',  'V',
+    'W',  'X',  'Y',  'Z',  0x2B, 0xB1, 0x2D, 0x3D, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E};
 
 // Byte value -> alphabet index. Built at compile time in the same order as the table is read,
 // so a later index wins (the tilde ends at 63) and bytes outside the alphabet map to 0.
@@ -114,7 +113,8 @@ class TDIFFChunk {
   // included, and an EDIFFBufferError says why.
   virtual void LoadFromStream(Stream& stream);
   virtual void LoadFromString(std::string_view bytes);
-  // Write this chunk and its tree; EDIFFParseError when a tag is not 5 bytes long.
+  // Write this chunk and its tree; EDIFFParseError when a tag is not 5 bytes long (nothing is
+  // written then), EDIFFError when the stream takes fewer bytes than it was given.
   virtual void SaveToStream(Stream& stream) const;
   [[nodiscard]] virtual std::string SaveToString() const;
 
