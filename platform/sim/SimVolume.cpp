@@ -504,8 +504,9 @@ std::vector<std::string> SimVolume::PathsUnder(const std::string& folder) const 
 void SimVolume::CollectPaths(const Node& folder, const std::string& prefix,
                              std::vector<std::string>& paths) const {
   for (const auto& child : folder.Children) {
-    paths.push_back(prefix + "\\" + child->Name);
-    if (child->IsFolder() && !child->IsLink()) CollectPaths(*child, paths.back(), paths);
+    const std::string path = prefix + "\\" + child->Name;
+    paths.push_back(path);
+    if (child->IsFolder() && !child->IsLink()) CollectPaths(*child, path, paths);
   }
 }
 
