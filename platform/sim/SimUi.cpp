@@ -24,6 +24,17 @@ platform::MainWindow& SimUi::CreateMainWindow(platform::FormEvents& events) {
   return *window_;
 }
 
+void SimUi::StartNewProcess() {
+  window_.reset();
+  destroyed_ = false;
+  title_.clear();
+  events_.clear();
+  queue_.clear();
+  closeAt_.reset();
+  dispatchCalls_ = 0;
+  waitsForUser_ = 0;
+}
+
 void SimUi::ShowMainWindow() { Record({UiEventKind::Shown, {}, window_->ClientHeight()}); }
 
 void SimUi::DestroyMainWindow() {

@@ -30,6 +30,9 @@ class SimUi final : public platform::Ui {
   void WaitForMessage() override;
   void ShowErrorBox(const std::string& text) override;
 
+  // The program starts again on the same machine: a new queue and window, a new record.
+  void StartNewProcess();
+
   // The user clicks the close box so that the click is dispatched by the nth DispatchOneMessage
   // call from now (1: the next one).
   void CloseAtDispatch(int n) { closeAt_ = dispatchCalls_ + n; }
