@@ -231,12 +231,15 @@ class MainWindow;
 // What the platform tells the form about its window.
 class FormEvents {
  public:
+  FormEvents() = default;
+  FormEvents(const FormEvents&) = delete;
+  FormEvents& operator=(const FormEvents&) = delete;
+  virtual ~FormEvents() = default;
+
   // While the window is being created, before it is shown.
   virtual void OnCreate(MainWindow& window) = 0;
   virtual void OnClose() = 0;    // the window is asked to close (close box or Close())
   virtual void OnDestroy() = 0;  // the window is being destroyed
- protected:
-  ~FormEvents() = default;
 };
 
 // The one window: a status line above a panel with a progress bar.
