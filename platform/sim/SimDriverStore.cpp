@@ -108,6 +108,9 @@ bool SimDriverStore::Copy(const std::string& source, char* destination, uint32_t
     return false;
   };
   if (copyError_) return fail(*copyError_);
+  for (const auto& [failing, error] : sourceErrors_) {
+    if (SameAsciiName(failing, source)) return fail(error);
+  }
   const std::unique_ptr<Stream> file = volume_.OpenForReading(source);
   if (!file) return fail(platform::kErrorFileNotFound);
   std::string content = ReadAll(*file);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -69,6 +70,10 @@ class SimDriverStore {
   // ---- Fault switches, read at each call. ----
   // Every publication fails with this error.
   void FailCopies(std::optional<uint32_t> error) { copyError_ = error; }
+  // Publications of this one source fail with this error.
+  void FailCopyOf(const std::string& source, uint32_t error) {
+    sourceErrors_.emplace_back(source, error);
+  }
   // Every withdrawal fails with this error.
   void FailUninstalls(std::optional<uint32_t> error) { uninstallError_ = error; }
 
@@ -92,6 +97,7 @@ class SimDriverStore {
   bool copyEntryMissing_ = false;
   bool uninstallEntryMissing_ = false;
   std::optional<uint32_t> copyError_;
+  std::vector<std::pair<std::string, uint32_t>> sourceErrors_;
   std::optional<uint32_t> uninstallError_;
 };
 

@@ -87,7 +87,9 @@ class SimRegistry::OpenKey final : public platform::RegistryKey {
   }
 
   bool WriteString(const std::string& name, const std::string& data) override {
-    if ((rights_ & kKeySetValue) == 0 || registry_.refuseWrites_) return false;
+    auto& allowed = registry_.writesAllowed_;
+    if ((rights_ & kKeySetValue) == 0 || (allowed && *allowed <= 0)) return false;
+    if (allowed) --*allowed;
     platform::RegistryValue value{platform::kRegSz, data + '\0'};
     const auto existing = key_.FindValue(name);
     if (existing != key_.Entries.end()) {

@@ -51,7 +51,9 @@ class SimRegistry final : public platform::Registry {
 
   // ---- Fault switches. ----
   // Every WriteString fails (as for a key on a read-only hive).
-  void RefuseWrites(bool refuse) { refuseWrites_ = refuse; }
+  void RefuseWrites(bool refuse) { writesAllowed_ = refuse ? std::optional<int>(0) : std::nullopt; }
+  // WriteString succeeds this many more times, then fails.
+  void RefuseWritesAfter(int allowed) { writesAllowed_ = allowed; }
   // Every DeleteValue fails.
   void RefuseDeletes(bool refuse) { refuseDeletes_ = refuse; }
   // Listing the values of any key fails.
@@ -72,7 +74,7 @@ class SimRegistry final : public platform::Registry {
   std::vector<OpenCall> openCalls_;
   std::vector<std::string> deniedKeys_;
   int openKeys_ = 0;
-  bool refuseWrites_ = false;
+  std::optional<int> writesAllowed_;
   bool refuseDeletes_ = false;
   bool refuseListing_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 namespace tolma::sim {
@@ -58,6 +60,10 @@ TEST_F(SimDriverStoreTest, FailuresLeaveGarbageAndPublishNothing) {
   EXPECT_FALSE(Publish(*api, "C:\\D\\a.inf"));
   EXPECT_EQ(store_.CopyCalls().back().Error, kErrorAccessDenied);
   store_.FailCopies(std::nullopt);
+  volume_.AddFile("C:\\D\\b.inf", "y");
+  store_.FailCopyOf("c:\\d\\B.INF", kErrorAccessDenied);
+  EXPECT_FALSE(Publish(*api, "C:\\D\\b.inf"));
+  EXPECT_EQ(store_.CopyCalls().back().Error, kErrorAccessDenied);
 
   char small[10] = {};
   uint32_t required = 10;
@@ -103,6 +109,7 @@ struct BindingCase {
   bool HasCopy;
   bool HasUninstall;
   int Loaded;
+  friend void PrintTo(const BindingCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class SimDriverStoreBindingTest : public SimDriverStoreTest,

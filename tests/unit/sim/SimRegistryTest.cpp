@@ -69,8 +69,13 @@ TEST(SimRegistryTest, FaultSwitches) {
   EXPECT_FALSE(key->ReadValue("b"));
   EXPECT_EQ(key->ValueNames(), (std::vector<std::string>{"a"}));
 
+  registry.RefuseWritesAfter(1);
+  EXPECT_TRUE(key->WriteString("c", "3"));
+  EXPECT_FALSE(key->WriteString("d", "4"));
+  registry.RefuseWrites(false);
+  EXPECT_TRUE(key->WriteString("d", "4"));
   registry.RefuseWrites(true);
-  EXPECT_FALSE(key->WriteString("c", "3"));
+  EXPECT_FALSE(key->WriteString("e", "5"));
   registry.RefuseDeletes(true);
   EXPECT_FALSE(key->DeleteValue("a"));
   registry.RefuseListing(true);

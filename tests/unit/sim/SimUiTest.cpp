@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace tolma::sim {
 namespace {
 
@@ -23,6 +25,7 @@ class RecordingForm final : public platform::FormEvents {
 struct DpiCase {
   int32_t PixelsPerInch;
   std::vector<int32_t> Heights;  // label, bar, font
+  friend void PrintTo(const DpiCase& c, std::ostream* os) { *os << c.PixelsPerInch << " dpi"; }
 };
 
 class SimUiDpiTest : public testing::TestWithParam<DpiCase> {};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -68,6 +70,7 @@ struct CreateFailure {
   const char* Name;
   const char* Path;
   bool HoldsOldFile;  // whether a file with the old content is there and must stay
+  friend void PrintTo(const CreateFailure& c, std::ostream* os) { *os << c.Name; }
 };
 
 class CreateOrReplaceFailureTest : public testing::TestWithParam<CreateFailure> {};
