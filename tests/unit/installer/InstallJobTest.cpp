@@ -224,5 +224,40 @@ TEST_F(InstallerTest, WithoutACloseThePauseLastsPastOneSecond) {
   EXPECT_EQ(machine_.Threads.Tick(), 6002u);
 }
 
+struct PlacementCase {
+  const char* Name;
+  std::optional<std::string> ProgramFiles;
+  bool DoubleByteCodePage;
+  std::string Root;  // where the files land, and the start of each ledger name
+  friend void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.Name; }
+};
+
+class PlacementTest : public InstallerTest, public testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PlacementTest, FilesAndLedgerNamesFollowTheInstallRoot) {
+  machine_.Volume.AddDrive('D');
+  machine_.System.SetSpecialFolder(sim::kCsidlProgramFiles, GetParam().ProgramFiles);
+  if (GetParam().DoubleByteCodePage)
+    machine_.System.SetLeadByteRanges({{0x81, 0x9F}, {0xE0, 0xFC}});
+  AttachArchive({{"Sub\\a.inf", "[Version]"}, {"Sub\\a.sys", "driver"}});
+
+  EXPECT_EQ(Run(), 0);
+
+  EXPECT_EQ(machine_.Volume.Content(GetParam().Root + "Sub\\a.inf"), "[Version]");
+  EXPECT_EQ(machine_.Volume.Content(GetParam().Root + "Sub\\a.sys"), "driver");
+  EXPECT_EQ(machine_.Registry.ValueOf(kInfLedgerPath, GetParam().Root + "Sub\\a.inf")->Data,
+            std::string("oem0.inf\0", 9));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlacementTest,
+    testing::Values(PlacementCase{"ShellFailsRootOfTheCurrentDrive", std::nullopt, false,
+                                  "\\TOLMA\\Common Drivers\\"},
+                    PlacementCase{"TrailByteBackslashInProgramFiles", "C:\\\x83\\", true,
+                                  "C:\\\x83\\\\TOLMA\\Common Drivers\\"},
+                    PlacementCase{"OtherDrive", "D:\\Programs", false,
+                                  "D:\\Programs\\TOLMA\\Common Drivers\\"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 }  // namespace
 }  // namespace tolma::installer_test
