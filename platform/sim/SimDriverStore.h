@@ -36,8 +36,6 @@ class SimDriverStore {
   };
   [[nodiscard]] const std::vector<PublishedInf>& Published() const { return published_; }
   [[nodiscard]] bool Holds(const std::string& name) const;
-  // The folder the copies go to, without a trailing "\".
-  [[nodiscard]] const std::string& Folder() const { return folder_; }
   // A copy published earlier, for tests that start from an installed machine.
   void PlantPublished(const std::string& name, std::string content);
 
@@ -87,7 +85,7 @@ class SimDriverStore {
 
   SimVolume& volume_;
   const SimThreads& threads_;
-  std::string folder_ = "C:\\Windows\\INF";
+  const std::string folder_ = "C:\\Windows\\INF";
   std::vector<PublishedInf> published_;
   std::vector<CopyCall> copyCalls_;
   std::vector<UninstallCall> uninstallCalls_;

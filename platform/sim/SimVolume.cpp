@@ -16,6 +16,8 @@ using platform::kAttrSystem;
 
 namespace {
 
+constexpr char kCurrentDrive = 'C';
+
 // Windows gives up on a path after this many links in a row.
 constexpr int kMaxLinkHops = 31;
 
@@ -114,10 +116,7 @@ class SimVolume::OpenFile final : public platform::WritableFile {
   bool timeFixed_ = false;
 };
 
-SimVolume::SimVolume() {
-  AddDrive('C');
-  currentDirectory_.Drive = 'C';
-}
+SimVolume::SimVolume() { AddDrive(kCurrentDrive); }
 
 SimVolume::~SimVolume() = default;
 
@@ -130,11 +129,10 @@ std::optional<SimVolume::ParsedPath> SimVolume::Parse(std::string_view path) con
   if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
     parsed.Drive = static_cast<char>(path[0] & ~0x20);
     i = 2;
-  } else if (IsSeparator(path[0])) {
-    if (path.size() > 1 && IsSeparator(path[1])) return std::nullopt;  // no network shares here
-    parsed.Drive = currentDirectory_.Drive;
+  } else if (path.size() > 1 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    return std::nullopt;  // no network shares here
   } else {
-    parsed.Names = currentDirectory_.Names;
+    parsed.Drive = kCurrentDrive;
   }
   std::string name;
   bool reserved = false;
@@ -252,7 +250,6 @@ void SimVolume::RemoveChild(Node& folder, const Node& child) {
 void SimVolume::SetContent(Node& file, std::string content) {
   const uint64_t oldSize = file.Content.size();
   const uint64_t newSize = content.size();
-  usedBytes_ = usedBytes_ - oldSize + newSize;
   if (freeBytes_) {
     *freeBytes_ = newSize > oldSize ? *freeBytes_ - std::min(*freeBytes_, newSize - oldSize)
                                     : *freeBytes_ + (oldSize - newSize);
@@ -379,14 +376,6 @@ bool SimVolume::RemoveFolder(const std::string& path) {
 }
 
 // ---- Set-up for tests ---------------------------------------------------------------------
-
-void SimVolume::SetCurrentDirectory(const std::string& path) {
-  const auto parsed = Parse(path);
-  if (!parsed || path.size() < 2 || path[1] != ':') {
-    throw std::invalid_argument("not an absolute path: " + path);
-  }
-  currentDirectory_ = *parsed;
-}
 
 void SimVolume::AddDrive(char letter) {
   auto& root = roots_[static_cast<char>(letter & ~0x20)];

@@ -3,6 +3,7 @@
 // An in-memory volume with the path rules of Windows: drive-letter paths, "\" (and "/")
 // separators, "." and ".." folded away, names compared without regard to ASCII case but kept
 // as created, attributes, three time stamps, directory and file links, and fault switches.
+// The current directory is the root of drive C:, for paths without a drive.
 
 #include <cstdint>
 #include <functional>
@@ -38,8 +39,6 @@ class SimVolume final : public platform::FileSystem {
   void SetNow(platform::FileTime now) { now_ = now; }
   // The lead-byte test of the ANSI code page: a trail byte is never a separator.
   void SetLeadByteTest(std::function<bool(unsigned char)> isLead) { isLead_ = std::move(isLead); }
-  // The folder that relative paths start from; "\..." paths use its drive.
-  void SetCurrentDirectory(const std::string& path);
   void AddDrive(char letter);
   void AddFolder(const std::string& path, uint32_t extraAttributes = 0);
   // A file with content, last-write time (now when none is given) and attributes.
@@ -64,7 +63,6 @@ class SimVolume final : public platform::FileSystem {
   // Whether a file handle from CreateOrReplace is still open on the file.
   [[nodiscard]] bool IsOpen(const std::string& path) const;
   [[nodiscard]] int OpenFileCount() const { return openFiles_; }
-  [[nodiscard]] uint64_t UsedBytes() const { return usedBytes_; }
 
   // ---- Fault switches. ----
   // Bytes that writes may still add to the volume; none means no limit. A write that does not
@@ -102,11 +100,9 @@ class SimVolume final : public platform::FileSystem {
 
   std::map<char, std::unique_ptr<Node>> roots_;
   std::string ownModulePath_ = "C:\\Users\\Public\\Downloads\\DriverInstall.exe";
-  ParsedPath currentDirectory_;
   platform::FileTime now_{0xD53E8000, 0x01D9B6F7};
   std::function<bool(unsigned char)> isLead_;
   std::optional<uint64_t> freeBytes_;
-  uint64_t usedBytes_ = 0;
   int openFiles_ = 0;
   std::vector<ParsedPath> forbiddenFolders_;
 };

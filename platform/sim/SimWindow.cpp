@@ -34,7 +34,6 @@ SimWindow::SimWindow(SimUi& ui, platform::FormEvents& events, int32_t pixelsPerI
       clientHeight_(MulDiv(kDesignClientHeight, pixelsPerInch, kDesignPixelsPerInch)) {}
 
 void SimWindow::SetStatusText(const std::string& text) {
-  status_ = text;
   ui_.Record({UiEventKind::Status, text, 0});
 }
 

@@ -30,7 +30,6 @@ class SimWindow final : public platform::MainWindow {
   void SetClientHeight(int32_t height) override;
   void Close() override;
 
-  [[nodiscard]] const std::string& StatusText() const { return status_; }
   [[nodiscard]] int32_t ProgressPosition() const { return position_; }
   [[nodiscard]] const platform::WindowFonts& Fonts() const { return fonts_; }
   [[nodiscard]] int32_t ClientHeight() const { return clientHeight_; }
@@ -40,7 +39,6 @@ class SimWindow final : public platform::MainWindow {
   SimUi& ui_;
   platform::FormEvents& events_;
   int32_t pixelsPerInch_;
-  std::string status_;
   int32_t max_ = 1;
   int32_t position_ = 0;
   platform::WindowFonts fonts_;
