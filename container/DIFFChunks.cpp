@@ -399,12 +399,13 @@ void TDIFFChunk::LoadFromStream(Stream& stream) {
              During(UnpackTag(ReadLongWord(head, 0)).Tag));
     }
     const auto extent = static_cast<int32_t>(8 + static_cast<int64_t>(payloadSize));
-    std::string whole(static_cast<size_t>(extent), '\0');
+    // Left uninitialised: the read fills all of it or the load is refused.
+    const auto whole = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(extent));
     stream.SetPosition(start);
-    if (stream.Read(whole.data(), extent) != extent) {
+    if (stream.Read(whole.get(), extent) != extent) {
       Refuse("Error loading DIFF chunk: the stream could not be read.");
     }
-    LoadFromString(whole);
+    LoadFromString(std::string_view(whole.get(), static_cast<size_t>(extent)));
     stream.SetPosition(start + extent);
   } catch (...) {
     stream.SetPosition(start);
