@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -88,6 +89,11 @@ struct RemoveCase {
   std::string Removed;
   std::vector<std::string> After;
 };
+
+// Names the case in failure reports.
+void PrintTo(const RemoveCase& value, std::ostream* os) {
+  *os << "remove \"" << value.Removed << "\" from " << value.Before.size() << " entries";
+}
 
 class RemoveHeaderTest : public testing::TestWithParam<RemoveCase> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "container/DIFFChunks.h"
@@ -18,6 +19,9 @@ struct Refusal {
   std::string Input;
   std::string Message;
 };
+
+// Names the case in failure reports.
+void PrintTo(const Refusal& value, std::ostream* os) { *os << value.Name; }
 
 std::string During(const std::string& tag) { return " (During load of " + tag + " chunk.)"; }
 
@@ -129,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{
             "M8", Chunk(test::kFilesWithList, U32(100) + "abcd"),
             "Claimed chunk list was 100 bytes, but only 4 bytes were available." + During("FILES")},
+        Refusal{"M8Max", Chunk(test::kFilesWithList, U32(0xFFFFFFFF) + "abcd"),
+                "Claimed chunk list was 4294967295 bytes, but only 4 bytes were available." +
+                    During("FILES")},
         // Count and length fields that do not fit in their block.
         Refusal{"HeaderBlockTooSmallForCount", Chunk(test::kFileWithHeader, U32(3) + "abc" + "r"),
                 "Claimed header was 3 bytes, too few to hold its entry count." + During("1FILE")},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct Leftover {
   std::string RawData;
   std::string Resaved;
 };
+
+// Names the case in failure reports.
+void PrintTo(const Leftover& value, std::ostream* os) { *os << value.Name; }
 
 class LoadLeftoverTest : public testing::TestWithParam<Leftover> {};
 

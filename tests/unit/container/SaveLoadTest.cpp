@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct Example {
   std::function<std::unique_ptr<TDIFFChunk>()> Make;
   std::string Bytes;
 };
+
+// Names the case in failure reports.
+void PrintTo(const Example& value, std::ostream* os) { *os << value.Name; }
 
 // Compares two trees field by field, children included.
 void ExpectSameTree(const TDIFFChunk& actual, const TDIFFChunk& expected) {
@@ -139,6 +143,9 @@ struct BadTree {
   size_t ReportedLength;
   std::string ReportedTag;
 };
+
+// Names the case in failure reports.
+void PrintTo(const BadTree& value, std::ostream* os) { *os << value.Name; }
 
 class SaveBadTagTest : public testing::TestWithParam<BadTree> {};
 

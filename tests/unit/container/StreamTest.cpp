@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "container/DIFFChunks.h"
@@ -36,6 +37,9 @@ struct Position {
   int32_t Value;
   uint32_t Available;
 };
+
+// Names the case in failure reports.
+void PrintTo(const Position& value, std::ostream* os) { *os << value.Name; }
 
 class StreamPositionTest : public testing::TestWithParam<Position> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ struct WorkedValue {
   uint32_t Word;
   std::string Stored;
 };
+
+// Names the case in failure reports.
+void PrintTo(const WorkedValue& value, std::ostream* os) {
+  *os << "word 0x" << std::hex << value.Word;
+}
 
 class TagWorkedValueTest : public testing::TestWithParam<WorkedValue> {};
 
@@ -153,6 +159,9 @@ struct BadTag {
   std::string Tag;
   std::string Message;
 };
+
+// Names the case in failure reports.
+void PrintTo(const BadTag& value, std::ostream* os) { *os << value.Tag.size() << "-byte tag"; }
 
 class PackTagLengthTest : public testing::TestWithParam<BadTag> {};
 
