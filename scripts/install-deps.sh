@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-win32
   wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick
   osslsigncode openssl
 )
