@@ -7,8 +7,7 @@
 namespace tolma {
 
 int32_t MemoryStream::Size() const {
-  return static_cast<int32_t>(
-      std::min<size_t>(bytes_.size(), std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(std::min<size_t>(bytes_.size(), std::numeric_limits<int32_t>::max()));
 }
 
 int32_t MemoryStream::Read(void* buffer, int32_t count) {

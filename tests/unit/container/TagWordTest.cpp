@@ -113,7 +113,7 @@ TEST(PackTagTest, EachAlphabetByteAtEachPosition) {
   }
 }
 
-TEST(PackTagTest, SpecialBytesPackToTheirIndices) {
+TEST(PackTagTest, BulletPlusMinusAndTildePackToTheirIndices) {
   struct Case {
     char Byte;
     uint32_t Index;
