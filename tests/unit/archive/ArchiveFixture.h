@@ -34,11 +34,11 @@ inline std::unique_ptr<TDIFFChunk> Root(std::string tag = std::string(kRootTag))
 }
 
 // A chunk with a tag and the given entries, in order.
-inline std::unique_ptr<TDIFFChunk> Chunk(std::string tag,
-                                         std::vector<std::pair<std::string, std::string>> entries) {
+inline std::unique_ptr<TDIFFChunk> Chunk(
+    std::string tag, const std::vector<std::pair<std::string, std::string>>& entries) {
   auto chunk = std::make_unique<TDIFFChunk>();
   chunk->Tag = std::move(tag);
-  for (auto& [name, data] : entries) chunk->AddHeader(name, data);
+  for (const auto& [name, data] : entries) chunk->AddHeader(name, data);
   return chunk;
 }
 

@@ -12,14 +12,17 @@ namespace {
 
 using namespace testing_archive;
 
-const std::string kRoot = "C:\\Program Files (x86)\\TOLMA\\Common Drivers\\";
+constexpr std::string_view kRoot = "C:\\Program Files (x86)\\TOLMA\\Common Drivers\\";
+
+// The full path of a record below the install root.
+std::string Under(std::string_view relPath) { return std::string(kRoot) + std::string(relPath); }
 
 TFileDatas Collect(const TDIFFChunk& root, TFileDatas records = {}) {
-  CollectFileRecords(records, root, kRoot);
+  CollectFileRecords(records, root, std::string(kRoot));
   return records;
 }
 
-const std::string kTimeBytes = FiletimeBytes(kTime1);
+std::string TimeBytes() { return FiletimeBytes(kTime1); }
 
 // One child between two valid neighbours, and the record it yields, if any.
 struct ChildCase {
@@ -36,15 +39,15 @@ TEST_P(CollectOneChild, YieldsItsRecordOrSkipsIt) {
   root->AddChunk(GetParam().MakeChild());
   root->AddChunk(MakeFileRecord("after.inf", kTime2, "a"));
 
-  TFileDatas expected = {{kRoot + "before.inf", "b", kTime2}};
+  TFileDatas expected = {{Under("before.inf"), "b", kTime2}};
   if (GetParam().Expected) expected.push_back(*GetParam().Expected);
-  expected.push_back({kRoot + "after.inf", "a", kTime2});
+  expected.push_back({Under("after.inf"), "a", kTime2});
   EXPECT_EQ(Collect(*root), expected);
   EXPECT_EQ(ReadFileRecord(*root->Chunks[1]).Record.has_value(), GetParam().Expected.has_value());
 }
 
-ChildCase Skipped(const char* name, std::string tag,
-                  std::vector<std::pair<std::string, std::string>> entries) {
+ChildCase Skipped(const char* name, const std::string& tag,
+                  const std::vector<std::pair<std::string, std::string>>& entries) {
   return {name, [tag, entries] { return Chunk(tag, entries); }, std::nullopt};
 }
 
@@ -55,54 +58,54 @@ INSTANTIATE_TEST_SUITE_P(
                   [] {
                     return Chunk(
                         "1FILE",
-                        {{"RelPath", "sub\\x.cat"}, {"Filetime", kTimeBytes}, {"Content", "cat"}});
+                        {{"RelPath", "sub\\x.cat"}, {"Filetime", TimeBytes()}, {"Content", "cat"}});
                   },
-                  TFileData{kRoot + "sub\\x.cat", "cat", kTime1}},
+                  TFileData{Under("sub\\x.cat"), "cat", kTime1}},
         ChildCase{"EntriesInAnotherOrder",
                   [] {
                     return Chunk(
                         "1FILE",
-                        {{"Content", "c"}, {"Filetime", kTimeBytes}, {"RelPath", "y.dll"}});
+                        {{"Content", "c"}, {"Filetime", TimeBytes()}, {"RelPath", "y.dll"}});
                   },
-                  TFileData{kRoot + "y.dll", "c", kTime1}},
+                  TFileData{Under("y.dll"), "c", kTime1}},
         ChildCase{"FirstOfTwoEqualNamesCounts",
                   [] {
                     return Chunk("1FILE", {{"RelPath", "first.inf"},
                                            {"RelPath", "second.inf"},
-                                           {"Filetime", kTimeBytes},
+                                           {"Filetime", TimeBytes()},
                                            {"Filetime", "7 bytes"},
                                            {"Content", "one"},
                                            {"Content", ""}});
                   },
-                  TFileData{kRoot + "first.inf", "one", kTime1}},
+                  TFileData{Under("first.inf"), "one", kTime1}},
         ChildCase{"ExtraEntriesIgnored",
                   [] {
                     return Chunk("1FILE", {{"Comment", "x"},
                                            {"RelPath", "z.inf"},
-                                           {"Filetime", kTimeBytes},
+                                           {"Filetime", TimeBytes()},
                                            {"Content", "z"}});
                   },
-                  TFileData{kRoot + "z.inf", "z", kTime1}},
+                  TFileData{Under("z.inf"), "z", kTime1}},
         Skipped("TagInLowerCase", "1file",
-                {{"RelPath", "x.inf"}, {"Filetime", kTimeBytes}, {"Content", "x"}}),
+                {{"RelPath", "x.inf"}, {"Filetime", TimeBytes()}, {"Content", "x"}}),
         Skipped("RootTag", "FILES",
-                {{"RelPath", "x.inf"}, {"Filetime", kTimeBytes}, {"Content", "x"}}),
-        Skipped("RelPathMissing", "1FILE", {{"Filetime", kTimeBytes}, {"Content", "x"}}),
+                {{"RelPath", "x.inf"}, {"Filetime", TimeBytes()}, {"Content", "x"}}),
+        Skipped("RelPathMissing", "1FILE", {{"Filetime", TimeBytes()}, {"Content", "x"}}),
         Skipped("RelPathEmpty", "1FILE",
-                {{"RelPath", ""}, {"Filetime", kTimeBytes}, {"Content", "x"}}),
+                {{"RelPath", ""}, {"Filetime", TimeBytes()}, {"Content", "x"}}),
         Skipped(
             "FirstRelPathEmpty", "1FILE",
-            {{"RelPath", ""}, {"RelPath", "x.inf"}, {"Filetime", kTimeBytes}, {"Content", "x"}}),
+            {{"RelPath", ""}, {"RelPath", "x.inf"}, {"Filetime", TimeBytes()}, {"Content", "x"}}),
         Skipped("RelPathNameInLowerCase", "1FILE",
-                {{"relpath", "x.inf"}, {"Filetime", kTimeBytes}, {"Content", "x"}}),
+                {{"relpath", "x.inf"}, {"Filetime", TimeBytes()}, {"Content", "x"}}),
         Skipped("FiletimeMissing", "1FILE", {{"RelPath", "x.inf"}, {"Content", "x"}}),
         Skipped("FiletimeOf7Bytes", "1FILE",
-                {{"RelPath", "x.inf"}, {"Filetime", kTimeBytes.substr(0, 7)}, {"Content", "x"}}),
+                {{"RelPath", "x.inf"}, {"Filetime", TimeBytes().substr(0, 7)}, {"Content", "x"}}),
         Skipped("FiletimeOf9Bytes", "1FILE",
-                {{"RelPath", "x.inf"}, {"Filetime", kTimeBytes + "\x01"}, {"Content", "x"}}),
-        Skipped("ContentMissing", "1FILE", {{"RelPath", "x.inf"}, {"Filetime", kTimeBytes}}),
+                {{"RelPath", "x.inf"}, {"Filetime", TimeBytes() + "\x01"}, {"Content", "x"}}),
+        Skipped("ContentMissing", "1FILE", {{"RelPath", "x.inf"}, {"Filetime", TimeBytes()}}),
         Skipped("ContentEmpty", "1FILE",
-                {{"RelPath", "x.inf"}, {"Filetime", kTimeBytes}, {"Content", ""}}),
+                {{"RelPath", "x.inf"}, {"Filetime", TimeBytes()}, {"Content", ""}}),
         ChildCase{"RecordInsideAnotherChunk",
                   [] {
                     auto folder = Chunk("DIR  ", {});
@@ -138,16 +141,16 @@ TEST(CollectFileRecords, KeepsTwoRecordsOfOnePathInArchiveOrder) {
   auto root = Root();
   root->AddChunk(MakeFileRecord("same.inf", kTime1, "one"));
   root->AddChunk(MakeFileRecord("same.inf", kTime2, "two"));
-  const TFileDatas expected = {{kRoot + "same.inf", "one", kTime1},
-                               {kRoot + "same.inf", "two", kTime2}};
+  const TFileDatas expected = {{Under("same.inf"), "one", kTime1},
+                               {Under("same.inf"), "two", kTime2}};
   EXPECT_EQ(Collect(*root), expected);
 }
 
 TEST(CollectFileRecords, AppendsBehindTheEntriesAlreadyHeld) {
   const TFileDatas held = {{"C:\\held.inf", "h", kTime2}};
   TFileDatas expected = held;
-  expected.push_back({kRoot + "drv.inf", "[Version]\r\n", kTime1});
-  expected.push_back({kRoot + "x64\\drv.sys", std::string("MZ\0\x01", 4), kTime2});
+  expected.push_back({Under("drv.inf"), "[Version]\r\n", kTime1});
+  expected.push_back({Under("x64\\drv.sys"), std::string("MZ\0\x01", 4), kTime2});
   EXPECT_EQ(Collect(*TwoRecordArchive(), held), expected);
 }
 
@@ -169,7 +172,7 @@ TEST(ReadFileRecord, SaysWhyAChildIsSkipped) {
   EXPECT_EQ(ReadFileRecord(*Chunk("1FILE", {{"RelPath", "a"}, {"Filetime", "1234567"}})).SkipReason,
             "its Filetime has 7 bytes instead of 8");
   EXPECT_EQ(
-      ReadFileRecord(*Chunk("1FILE", {{"RelPath", "a"}, {"Filetime", kTimeBytes}})).SkipReason,
+      ReadFileRecord(*Chunk("1FILE", {{"RelPath", "a"}, {"Filetime", TimeBytes()}})).SkipReason,
       "its Content is missing or empty");
   EXPECT_EQ(ReadFileRecord(*MakeFileRecord("a", kTime1, "c")).SkipReason, "");
 }

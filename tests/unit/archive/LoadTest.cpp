@@ -13,12 +13,15 @@ namespace {
 
 using namespace testing_archive;
 
-const std::string kRoot = "C:\\Program Files\\TOLMA\\Common Drivers\\";
+constexpr std::string_view kRoot = "C:\\Program Files\\TOLMA\\Common Drivers\\";
+
+// The full path of a record below the install root.
+std::string Under(std::string_view relPath) { return std::string(kRoot) + std::string(relPath); }
 
 const TFileDatas& ExpectedRecords() {
   static const TFileDatas records = {
-      {kRoot + "drv.inf", "[Version]\r\n", kTime1},
-      {kRoot + "x64\\drv.sys", std::string("MZ\0\x01", 4), kTime2},
+      {Under("drv.inf"), "[Version]\r\n", kTime1},
+      {Under("x64\\drv.sys"), std::string("MZ\0\x01", 4), kTime2},
   };
   return records;
 }
@@ -36,7 +39,7 @@ class LoadEmbeddedArchiveTest : public testing::Test {
   TFileDatas Collected(int32_t offset) {
     const std::unique_ptr<TDIFFChunk> root = LoadEmbeddedArchive(volume, offset);
     TFileDatas records;
-    if (root) CollectFileRecords(records, *root, kRoot);
+    if (root) CollectFileRecords(records, *root, std::string(kRoot));
     return records;
   }
 };

@@ -11,7 +11,7 @@ namespace {
 
 using namespace testing_archive;
 
-const std::string kRoot = "C:\\Program Files (x86)\\TOLMA\\Common Drivers\\";
+constexpr std::string_view kRoot = "C:\\Program Files (x86)\\TOLMA\\Common Drivers\\";
 
 // A lead-byte test of a double-byte code page in which 0x81 to 0x9F start a character.
 bool ShiftJisLead(unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; }
