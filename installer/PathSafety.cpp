@@ -1,7 +1,6 @@
 #include "installer/PathSafety.h"
 
 #include <array>
-#include <cstdio>
 #include <vector>
 
 namespace tolma {
@@ -24,10 +23,11 @@ constexpr std::array<std::string_view, 28> kDeviceNames = {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// "0x" and two upper-case hex digits, by hand: the C library's formatter would bring its
+// whole printf engine into the installer's image.
 std::string HexByte(unsigned char byte) {
-  std::array<char, 5> text{};
-  std::snprintf(text.data(), text.size(), "0x%02X", byte);
-  return text.data();
+  constexpr std::string_view kDigits = "0123456789ABCDEF";
+  return {'0', 'x', kDigits[byte >> 4U], kDigits[byte & 0xFU]};
 }
 
 // The name before its first "." (a single-byte character), with trailing spaces dropped as
