@@ -21,7 +21,12 @@ constexpr std::array<std::string_view, 28> kDeviceNames = {
     "COM7", "COM8", "COM9", "COM\xB9", "COM\xB2", "COM\xB3", "LPT1",    "LPT2",   "LPT3", "LPT4",
     "LPT5", "LPT6", "LPT7", "LPT8",    "LPT9",    "LPT\xB9", "LPT\xB2", "LPT\xB3"};
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 // "0x" and two upper-case hex digits, by hand: the C library's formatter would bring its
 // whole printf engine into the installer's image.
