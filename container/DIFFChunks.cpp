@@ -91,6 +91,18 @@ void ParseHeaderBlock(std::string_view block, std::string_view tag, THeaderEntri
   }
 }
 
+// A child as loading makes it: a plain TDIFFChunk, whatever the class of its parent.
+std::unique_ptr<TDIFFChunk> MakeChild(std::string_view bytes, unsigned depth) {
+  LoadedChunk loaded;
+  ParseChunk(bytes, loaded, depth);
+  auto child = std::make_unique<TDIFFChunk>();
+  child->Tag = std::move(loaded.Tag);
+  child->Headers = std::move(loaded.Headers);
+  child->Chunks = std::move(loaded.Chunks);
+  child->RawData.assign(loaded.RawData);
+  return child;
+}
+
 // The children stand back to back in the block, each read as from a stream positioned where
 // the previous one ended.
 void ParseChunkList(std::string_view block, std::string_view tag, unsigned depth,
@@ -122,14 +134,7 @@ void ParseChunkList(std::string_view block, std::string_view tag, unsigned depth
              During(UnpackTag(ReadLongWord(children, offset)).Tag));
     }
     const size_t extent = 8 + static_cast<size_t>(payload);
-    LoadedChunk loaded;
-    ParseChunk(children.substr(offset, extent), loaded, depth + 1);
-    auto child = std::make_unique<TDIFFChunk>();
-    child->Tag = std::move(loaded.Tag);
-    child->Headers = std::move(loaded.Headers);
-    child->Chunks = std::move(loaded.Chunks);
-    child->RawData.assign(loaded.RawData);
-    chunks.push_back(std::move(child));
+    chunks.push_back(MakeChild(children.substr(offset, extent), depth + 1));
     offset += extent;
   }
 }
@@ -183,6 +188,107 @@ void ParseChunk(std::string_view bytes, LoadedChunk& out, unsigned depth) {
 
   out.RawData = payload.substr(offset);
   out.Tag = std::move(head.Tag);
+}
+
+// ---- Loading straight from a stream ---------------------------------------------------------
+//
+// A plain chunk loads from a stream without first reading its whole extent into memory: the
+// payload is read block by block and each child by itself, with exactly the checks and messages
+// of the parser above. Only the tree itself and one child's bytes are held at a time, so an
+// archive of N bytes loads in about N bytes of memory rather than 2N.
+
+static_assert(MaxChunkDepth > 1, "a root read from a stream has children at depth 1");
+
+// Reads exactly count bytes at the stream's position into a buffer of its own.
+std::unique_ptr<char[]> ReadExactly(Stream& stream, uint32_t count) {
+  auto bytes = std::make_unique_for_overwrite<char[]>(count);
+  if (count > 0 &&
+      stream.Read(bytes.get(), static_cast<int32_t>(count)) != static_cast<int32_t>(count)) {
+    Refuse("Error loading DIFF chunk: the stream could not be read.");
+  }
+  return bytes;
+}
+
+uint32_t ReadLongWord(Stream& stream) {
+  return ReadLongWord(std::string_view(ReadExactly(stream, 4).get(), 4), 0);
+}
+
+void ParseChunkListFromStream(Stream& stream, uint32_t blockSize, std::string_view tag,
+                              TDIFFChunks& chunks) {
+  if (blockSize < 4) {
+    Refuse("Claimed chunk list was " + Number(blockSize) +
+           " bytes, too few to hold its child count." + During(tag));
+  }
+  const uint32_t count = ReadLongWord(stream);
+  const uint32_t childrenSize = blockSize - 4;
+  if (count > childrenSize / 8) {
+    Refuse("Claimed chunk count was " + Number(count) + ", but only " + Number(childrenSize) +
+           " bytes were available in the chunk list." + During(tag));
+  }
+  chunks.reserve(count);
+  uint32_t offset = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t available = childrenSize - offset;
+    if (available < 8) {
+      Refuse("Error loading DIFF chunk: only " + Number(available) + " bytes were available.");
+    }
+    const std::unique_ptr<char[]> head = ReadExactly(stream, 8);
+    const std::string_view headBytes(head.get(), 8);
+    const uint32_t payload = ReadLongWord(headBytes, 4);
+    if (payload > available - 8) {
+      Refuse("Claimed payload was " + Number(payload) + " bytes, but only " +
+             Number(available - 8) + " bytes were available." +
+             During(UnpackTag(ReadLongWord(headBytes, 0)).Tag));
+    }
+    const uint32_t extent = 8 + payload;
+    auto bytes = std::make_unique_for_overwrite<char[]>(extent);
+    std::memcpy(bytes.get(), head.get(), 8);
+    if (payload > 0 && stream.Read(bytes.get() + 8, static_cast<int32_t>(payload)) !=
+                           static_cast<int32_t>(payload)) {
+      Refuse("Error loading DIFF chunk: the stream could not be read.");
+    }
+    chunks.push_back(MakeChild(std::string_view(bytes.get(), extent), 1));
+    offset += extent;
+  }
+  // Bytes after the last child are not claimed by it: skip them.
+  stream.SetPosition(stream.Position() + static_cast<int32_t>(childrenSize - offset));
+}
+
+// The payload of a plain chunk whose head has been read and checked against the stream's size.
+void ParsePayloadFromStream(Stream& stream, const UnpackedTag& head, uint32_t payloadSize,
+                            LoadedChunk& out, std::string& rawData) {
+  uint32_t left = payloadSize;
+  if (head.HasHeader) {
+    if (left < 8) {
+      Refuse("Chunk claimed to have a header, but only " + Number(left) + " bytes were available." +
+             During(head.Tag));
+    }
+    const uint32_t size = ReadLongWord(stream);
+    left -= 4;
+    if (size > left) {
+      Refuse("Claimed header was " + Number(size) + " bytes, but only " + Number(left) +
+             " bytes were available." + During(head.Tag));
+    }
+    const std::unique_ptr<char[]> block = ReadExactly(stream, size);
+    ParseHeaderBlock(std::string_view(block.get(), size), head.Tag, out.Headers);
+    left -= size;
+  }
+  if (head.HasChunkList) {
+    if (left < 8) {
+      Refuse("Chunk claimed to have a chunk list, but only " + Number(left) +
+             " bytes were available." + During(head.Tag));
+    }
+    const uint32_t size = ReadLongWord(stream);
+    left -= 4;
+    if (size > left) {
+      Refuse("Claimed chunk list was " + Number(size) + " bytes, but only " + Number(left) +
+             " bytes were available." + During(head.Tag));
+    }
+    ParseChunkListFromStream(stream, size, head.Tag, out.Chunks);
+    left -= size;
+  }
+  rawData.assign(ReadExactly(stream, left).get(), left);
+  out.Tag = head.Tag;
 }
 
 // ---- Saving ---------------------------------------------------------------------------------
@@ -399,13 +505,26 @@ void TDIFFChunk::LoadFromStream(Stream& stream) {
              During(UnpackTag(ReadLongWord(head, 0)).Tag));
     }
     const auto extent = static_cast<int32_t>(8 + static_cast<int64_t>(payloadSize));
-    // Left uninitialised: the read fills all of it or the load is refused.
-    const auto whole = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(extent));
-    stream.SetPosition(start);
-    if (stream.Read(whole.get(), extent) != extent) {
-      Refuse("Error loading DIFF chunk: the stream could not be read.");
+    if (IsPlainChunk(*this)) {
+      // What LoadFromString would do with the bytes, read piece by piece.
+      LoadedChunk loaded;
+      std::string rawData;
+      ParsePayloadFromStream(stream, UnpackTag(ReadLongWord(head, 0)), payloadSize, loaded,
+                             rawData);
+      Tag = std::move(loaded.Tag);
+      Headers = std::move(loaded.Headers);
+      Chunks.swap(loaded.Chunks);
+      RawData = std::move(rawData);
+    } else {
+      // A subclass gets the whole chunk through its own LoadFromString.
+      // Left uninitialised: the read fills all of it or the load is refused.
+      const auto whole = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(extent));
+      stream.SetPosition(start);
+      if (stream.Read(whole.get(), extent) != extent) {
+        Refuse("Error loading DIFF chunk: the stream could not be read.");
+      }
+      LoadFromString(std::string_view(whole.get(), static_cast<size_t>(extent)));
     }
-    LoadFromString(std::string_view(whole.get(), static_cast<size_t>(extent)));
     stream.SetPosition(start + extent);
   } catch (...) {
     stream.SetPosition(start);
