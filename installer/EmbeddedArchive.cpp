@@ -76,6 +76,26 @@ void CollectFileRecords(TFileDatas& records, const TDIFFChunk& root,
   }
 }
 
+void CollectFileRecords(TFileDatas& records, std::unique_ptr<TDIFFChunk> root,
+                        const std::string& installRoot) {
+  for (std::unique_ptr<TDIFFChunk>& child : root->Chunks) {
+    const FileRecordReading reading = ReadFileRecord(*child);
+    if (reading.Record) {
+      TFileData data{
+          installRoot + std::string(reading.Record->RelPath), {}, reading.Record->FileTime};
+      // The first "Content" entry is the one the record was read from.
+      for (THeaderEntry& entry : child->Headers) {
+        if (entry.Name == kContentEntry) {
+          data.Content = std::move(entry.Data);
+          break;
+        }
+      }
+      records.push_back(std::move(data));
+    }
+    child.reset();
+  }
+}
+
 bool ArchiveHasUnsafeRecord(const TDIFFChunk& root, std::string_view installRoot,
                             const LeadByteTest& isLead) {
   for (const auto& child : root.Chunks) {

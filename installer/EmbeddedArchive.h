@@ -75,6 +75,12 @@ FileRecordReading ReadFileRecord(const TDIFFChunk& child);
 void CollectFileRecords(TFileDatas& records, const TDIFFChunk& root,
                         const std::string& installRoot);
 
+// The same records, taken out of a tree that is consumed on the way: each file's content moves
+// into its record and each record chunk is freed once collected, so that the payload is never
+// held twice.
+void CollectFileRecords(TFileDatas& records, std::unique_ptr<TDIFFChunk> root,
+                        const std::string& installRoot);
+
 // Whether some valid file record of root has a path that may not be written under installRoot;
 // such an archive is refused as a whole. Without the ANSI code page's lead-byte test every
 // byte counts as a character of its own, which can only refuse more.

@@ -74,8 +74,7 @@ void TMainForm::RunInstall(TApplication& /*sender*/, bool& /*done*/) {
   }
 
   TFileDatas fileRecords;
-  CollectFileRecords(fileRecords, *root, InstallRoot);
-  root.reset();
+  CollectFileRecords(fileRecords, std::move(root), InstallRoot);
 
   const LeadByteTest isLead = LeadBytes();
   std::vector<std::string> infList;
