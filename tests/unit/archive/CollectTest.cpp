@@ -17,8 +17,14 @@ constexpr std::string_view kRoot = "C:\\Program Files (x86)\\TOLMA\\Common Drive
 // The full path of a record below the install root.
 std::string Under(std::string_view relPath) { return std::string(kRoot) + std::string(relPath); }
 
+// The records collected from the tree as it stands; collecting them from a copy of the tree
+// handed over whole, which is consumed on the way, must give the same.
 TFileDatas Collect(const TDIFFChunk& root, TFileDatas records = {}) {
+  TFileDatas fromConsumedCopy = records;
+  CollectFileRecords(fromConsumedCopy, TDIFFChunk::CreateFromString(root.SaveToString()),
+                     std::string(kRoot));
   CollectFileRecords(records, root, std::string(kRoot));
+  EXPECT_EQ(fromConsumedCopy, records);
   return records;
 }
 
