@@ -36,14 +36,30 @@ std::string During(std::string_view tag) {
 std::string Number(uint64_t value) { return std::to_string(value); }
 
 // ---- Loading --------------------------------------------------------------------------------
+//
+// One parser serves both loads. It reads a payload front to back through a reader: over the
+// bytes of a string, or straight from a stream. The string reader hands out views; the stream
+// reader holds only the block or the child being read, so an archive of N bytes loads in about
+// N bytes of memory rather than 2N.
+
+// A child of this very class is loaded and saved in place; a subclass gets its own operations.
+bool IsPlainChunk(const TDIFFChunk& chunk) { return typeid(chunk) == typeid(TDIFFChunk); }
 
 // What a load produces before it is committed to a chunk.
 struct LoadedChunk {
   std::string Tag;
   THeaderEntries Headers;
   TDIFFChunks Chunks;
-  std::string_view RawData;
+  std::string RawData;
 };
+
+// Nothing here can fail: a chunk changes only once its whole input has been accepted.
+void Commit(LoadedChunk& loaded, TDIFFChunk& chunk) {
+  chunk.Tag = std::move(loaded.Tag);
+  chunk.Headers = std::move(loaded.Headers);
+  chunk.Chunks.swap(loaded.Chunks);
+  chunk.RawData = std::move(loaded.RawData);
+}
 
 void ParseChunk(std::string_view bytes, LoadedChunk& out, unsigned depth);
 
@@ -96,134 +112,98 @@ std::unique_ptr<TDIFFChunk> MakeChild(std::string_view bytes, unsigned depth) {
   LoadedChunk loaded;
   ParseChunk(bytes, loaded, depth);
   auto child = std::make_unique<TDIFFChunk>();
-  child->Tag = std::move(loaded.Tag);
-  child->Headers = std::move(loaded.Headers);
-  child->Chunks = std::move(loaded.Chunks);
-  child->RawData.assign(loaded.RawData);
+  Commit(loaded, *child);
   return child;
+}
+
+// Bytes handed out by a reader: a view into the input, or a buffer read for them.
+class Piece {
+ public:
+  explicit Piece(std::string_view view) : view_(view) {}
+  Piece(std::unique_ptr<char[]> owned, uint32_t size)
+      : owned_(std::move(owned)), view_(owned_.get(), size) {}
+  [[nodiscard]] std::string_view View() const { return view_; }
+
+ private:
+  std::unique_ptr<char[]> owned_;
+  std::string_view view_;
+};
+
+// Reads a payload held in memory. The parser has checked every size against the payload before
+// it takes the bytes.
+class ViewReader {
+ public:
+  explicit ViewReader(std::string_view payload) : payload_(payload) {}
+  Piece Take(uint32_t count) {
+    Piece piece(payload_.substr(offset_, count));
+    offset_ += count;
+    return piece;
+  }
+  // The chunk whose 8-byte head was taken last, head and payload together.
+  Piece TakeChunk(const Piece& /*head*/, uint32_t payload) {
+    Piece piece(payload_.substr(offset_ - 8, 8 + static_cast<size_t>(payload)));
+    offset_ += payload;
+    return piece;
+  }
+  void Skip(uint32_t count) { offset_ += count; }
+
+ private:
+  std::string_view payload_;
+  size_t offset_ = 0;
+};
+
+// Reads a payload from a stream whose size the caller has checked against the chunk's extent.
+class StreamReader {
+ public:
+  explicit StreamReader(Stream& stream) : stream_(stream) {}
+  Piece Take(uint32_t count) {
+    auto bytes = std::make_unique_for_overwrite<char[]>(count);
+    ReadInto(bytes.get(), count);
+    return {std::move(bytes), count};
+  }
+  Piece TakeChunk(const Piece& head, uint32_t payload) {
+    const uint32_t extent = 8 + payload;
+    auto bytes = std::make_unique_for_overwrite<char[]>(extent);
+    std::memcpy(bytes.get(), head.View().data(), 8);
+    ReadInto(bytes.get() + 8, payload);
+    return {std::move(bytes), extent};
+  }
+  void Skip(uint32_t count) {
+    stream_.SetPosition(stream_.Position() + static_cast<int32_t>(count));
+  }
+
+ private:
+  void ReadInto(char* buffer, uint32_t count) {
+    if (count > 0 &&
+        stream_.Read(buffer, static_cast<int32_t>(count)) != static_cast<int32_t>(count)) {
+      Refuse("Error loading DIFF chunk: the stream could not be read.");
+    }
+  }
+  Stream& stream_;
+};
+
+template <class Reader>
+uint32_t TakeLongWord(Reader& reader) {
+  return ReadLongWord(reader.Take(4).View(), 0);
 }
 
 // The children stand back to back in the block, each read as from a stream positioned where
 // the previous one ended.
-void ParseChunkList(std::string_view block, std::string_view tag, unsigned depth,
+template <class Reader>
+void ParseChunkList(Reader& reader, uint32_t blockSize, std::string_view tag, unsigned depth,
                     TDIFFChunks& chunks) {
-  if (block.size() < 4) {
-    Refuse("Claimed chunk list was " + Number(block.size()) +
-           " bytes, too few to hold its child count." + During(tag));
-  }
-  const uint32_t count = ReadLongWord(block, 0);
-  const std::string_view children = block.substr(4);
-  if (count > children.size() / 8) {
-    Refuse("Claimed chunk count was " + Number(count) + ", but only " + Number(children.size()) +
-           " bytes were available in the chunk list." + During(tag));
-  }
-  if (count > 0 && depth + 1 >= MaxChunkDepth) {
-    Refuse("Chunks were nested more than " + Number(MaxChunkDepth) + " levels deep." + During(tag));
-  }
-  chunks.reserve(count);
-  size_t offset = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    const size_t available = children.size() - offset;
-    if (available < 8) {
-      Refuse("Error loading DIFF chunk: only " + Number(available) + " bytes were available.");
-    }
-    const uint32_t payload = ReadLongWord(children, offset + 4);
-    if (payload > available - 8) {
-      Refuse("Claimed payload was " + Number(payload) + " bytes, but only " +
-             Number(available - 8) + " bytes were available." +
-             During(UnpackTag(ReadLongWord(children, offset)).Tag));
-    }
-    const size_t extent = 8 + static_cast<size_t>(payload);
-    chunks.push_back(MakeChild(children.substr(offset, extent), depth + 1));
-    offset += extent;
-  }
-}
-
-void ParseChunk(std::string_view bytes, LoadedChunk& out, unsigned depth) {
-  if (bytes.size() < 8) {
-    Refuse("Error loading DIFF chunk: only " + Number(bytes.size()) + " bytes were available.");
-  }
-  UnpackedTag head = UnpackTag(ReadLongWord(bytes, 0));
-  const uint32_t payloadSize = ReadLongWord(bytes, 4);
-  if (payloadSize > bytes.size() - 8) {
-    Refuse("Claimed payload was " + Number(payloadSize) + " bytes, but only " +
-           Number(bytes.size() - 8) + " bytes were available." + During(head.Tag));
-  }
-  const std::string_view payload = bytes.substr(8, payloadSize);
-  size_t offset = 0;
-  uint32_t left = payloadSize;
-
-  if (head.HasHeader) {
-    if (left < 8) {
-      Refuse("Chunk claimed to have a header, but only " + Number(left) + " bytes were available." +
-             During(head.Tag));
-    }
-    const uint32_t size = ReadLongWord(payload, offset);
-    offset += 4;
-    left -= 4;
-    if (size > left) {
-      Refuse("Claimed header was " + Number(size) + " bytes, but only " + Number(left) +
-             " bytes were available." + During(head.Tag));
-    }
-    ParseHeaderBlock(payload.substr(offset, size), head.Tag, out.Headers);
-    offset += size;
-    left -= size;
-  }
-
-  if (head.HasChunkList) {
-    if (left < 8) {
-      Refuse("Chunk claimed to have a chunk list, but only " + Number(left) +
-             " bytes were available." + During(head.Tag));
-    }
-    const uint32_t size = ReadLongWord(payload, offset);
-    offset += 4;
-    left -= 4;
-    if (size > left) {
-      Refuse("Claimed chunk list was " + Number(size) + " bytes, but only " + Number(left) +
-             " bytes were available." + During(head.Tag));
-    }
-    ParseChunkList(payload.substr(offset, size), head.Tag, depth, out.Chunks);
-    offset += size;
-  }
-
-  out.RawData = payload.substr(offset);
-  out.Tag = std::move(head.Tag);
-}
-
-// ---- Loading straight from a stream ---------------------------------------------------------
-//
-// A plain chunk loads from a stream without first reading its whole extent into memory: the
-// payload is read block by block and each child by itself, with exactly the checks and messages
-// of the parser above. Only the tree itself and one child's bytes are held at a time, so an
-// archive of N bytes loads in about N bytes of memory rather than 2N.
-
-static_assert(MaxChunkDepth > 1, "a root read from a stream has children at depth 1");
-
-// Reads exactly count bytes at the stream's position into a buffer of its own.
-std::unique_ptr<char[]> ReadExactly(Stream& stream, uint32_t count) {
-  auto bytes = std::make_unique_for_overwrite<char[]>(count);
-  if (count > 0 &&
-      stream.Read(bytes.get(), static_cast<int32_t>(count)) != static_cast<int32_t>(count)) {
-    Refuse("Error loading DIFF chunk: the stream could not be read.");
-  }
-  return bytes;
-}
-
-uint32_t ReadLongWord(Stream& stream) {
-  return ReadLongWord(std::string_view(ReadExactly(stream, 4).get(), 4), 0);
-}
-
-void ParseChunkListFromStream(Stream& stream, uint32_t blockSize, std::string_view tag,
-                              TDIFFChunks& chunks) {
   if (blockSize < 4) {
     Refuse("Claimed chunk list was " + Number(blockSize) +
            " bytes, too few to hold its child count." + During(tag));
   }
-  const uint32_t count = ReadLongWord(stream);
+  const uint32_t count = TakeLongWord(reader);
   const uint32_t childrenSize = blockSize - 4;
   if (count > childrenSize / 8) {
     Refuse("Claimed chunk count was " + Number(count) + ", but only " + Number(childrenSize) +
            " bytes were available in the chunk list." + During(tag));
+  }
+  if (count > 0 && depth + 1 >= MaxChunkDepth) {
+    Refuse("Chunks were nested more than " + Number(MaxChunkDepth) + " levels deep." + During(tag));
   }
   chunks.reserve(count);
   uint32_t offset = 0;
@@ -232,45 +212,39 @@ void ParseChunkListFromStream(Stream& stream, uint32_t blockSize, std::string_vi
     if (available < 8) {
       Refuse("Error loading DIFF chunk: only " + Number(available) + " bytes were available.");
     }
-    const std::unique_ptr<char[]> head = ReadExactly(stream, 8);
-    const std::string_view headBytes(head.get(), 8);
-    const uint32_t payload = ReadLongWord(headBytes, 4);
+    const Piece head = reader.Take(8);
+    const uint32_t payload = ReadLongWord(head.View(), 4);
     if (payload > available - 8) {
       Refuse("Claimed payload was " + Number(payload) + " bytes, but only " +
              Number(available - 8) + " bytes were available." +
-             During(UnpackTag(ReadLongWord(headBytes, 0)).Tag));
+             During(UnpackTag(ReadLongWord(head.View(), 0)).Tag));
     }
-    const uint32_t extent = 8 + payload;
-    auto bytes = std::make_unique_for_overwrite<char[]>(extent);
-    std::memcpy(bytes.get(), head.get(), 8);
-    if (payload > 0 && stream.Read(bytes.get() + 8, static_cast<int32_t>(payload)) !=
-                           static_cast<int32_t>(payload)) {
-      Refuse("Error loading DIFF chunk: the stream could not be read.");
-    }
-    chunks.push_back(MakeChild(std::string_view(bytes.get(), extent), 1));
-    offset += extent;
+    const Piece child = reader.TakeChunk(head, payload);
+    chunks.push_back(MakeChild(child.View(), depth + 1));
+    offset += 8 + payload;
   }
-  // Bytes after the last child are not claimed by it: skip them.
-  stream.SetPosition(stream.Position() + static_cast<int32_t>(childrenSize - offset));
+  // Bytes after the last child are claimed by none: skip them.
+  reader.Skip(childrenSize - offset);
 }
 
-// The payload of a plain chunk whose head has been read and checked against the stream's size.
-void ParsePayloadFromStream(Stream& stream, const UnpackedTag& head, uint32_t payloadSize,
-                            LoadedChunk& out, std::string& rawData) {
+// The payload of a chunk whose head has been read and checked against the bytes available.
+template <class Reader>
+void ParsePayload(Reader& reader, const UnpackedTag& head, uint32_t payloadSize, unsigned depth,
+                  LoadedChunk& out) {
   uint32_t left = payloadSize;
   if (head.HasHeader) {
     if (left < 8) {
       Refuse("Chunk claimed to have a header, but only " + Number(left) + " bytes were available." +
              During(head.Tag));
     }
-    const uint32_t size = ReadLongWord(stream);
+    const uint32_t size = TakeLongWord(reader);
     left -= 4;
     if (size > left) {
       Refuse("Claimed header was " + Number(size) + " bytes, but only " + Number(left) +
              " bytes were available." + During(head.Tag));
     }
-    const std::unique_ptr<char[]> block = ReadExactly(stream, size);
-    ParseHeaderBlock(std::string_view(block.get(), size), head.Tag, out.Headers);
+    const Piece block = reader.Take(size);
+    ParseHeaderBlock(block.View(), head.Tag, out.Headers);
     left -= size;
   }
   if (head.HasChunkList) {
@@ -278,17 +252,31 @@ void ParsePayloadFromStream(Stream& stream, const UnpackedTag& head, uint32_t pa
       Refuse("Chunk claimed to have a chunk list, but only " + Number(left) +
              " bytes were available." + During(head.Tag));
     }
-    const uint32_t size = ReadLongWord(stream);
+    const uint32_t size = TakeLongWord(reader);
     left -= 4;
     if (size > left) {
       Refuse("Claimed chunk list was " + Number(size) + " bytes, but only " + Number(left) +
              " bytes were available." + During(head.Tag));
     }
-    ParseChunkListFromStream(stream, size, head.Tag, out.Chunks);
+    ParseChunkList(reader, size, head.Tag, depth, out.Chunks);
     left -= size;
   }
-  rawData.assign(ReadExactly(stream, left).get(), left);
+  out.RawData.assign(reader.Take(left).View());
   out.Tag = head.Tag;
+}
+
+void ParseChunk(std::string_view bytes, LoadedChunk& out, unsigned depth) {
+  if (bytes.size() < 8) {
+    Refuse("Error loading DIFF chunk: only " + Number(bytes.size()) + " bytes were available.");
+  }
+  const UnpackedTag head = UnpackTag(ReadLongWord(bytes, 0));
+  const uint32_t payloadSize = ReadLongWord(bytes, 4);
+  if (payloadSize > bytes.size() - 8) {
+    Refuse("Claimed payload was " + Number(payloadSize) + " bytes, but only " +
+           Number(bytes.size() - 8) + " bytes were available." + During(head.Tag));
+  }
+  ViewReader reader(bytes.substr(8, payloadSize));
+  ParsePayload(reader, head, payloadSize, depth, out);
 }
 
 // ---- Saving ---------------------------------------------------------------------------------
@@ -301,9 +289,6 @@ uint32_t CheckedSize(uint64_t size) {
   }
   return static_cast<uint32_t>(size);
 }
-
-// A child of this very class is saved in place; one of a subclass through its own SaveToString.
-bool IsPlainChunk(const TDIFFChunk& chunk) { return typeid(chunk) == typeid(TDIFFChunk); }
 
 // Bytes that SaveToString will produce for the parts of the tree saved by this class itself;
 // used only to reserve the output once.
@@ -477,12 +462,7 @@ void TDIFFChunk::SaveToStream(Stream& stream) const {
 void TDIFFChunk::LoadFromString(std::string_view bytes) {
   LoadedChunk loaded;
   ParseChunk(bytes, loaded, 0);
-  std::string raw(loaded.RawData);
-  // Nothing below can fail: the chunk changes only once the whole input has been accepted.
-  Tag = std::move(loaded.Tag);
-  Headers = std::move(loaded.Headers);
-  Chunks.swap(loaded.Chunks);
-  RawData = std::move(raw);
+  Commit(loaded, *this);
 }
 
 void TDIFFChunk::LoadFromStream(Stream& stream) {
@@ -508,13 +488,9 @@ void TDIFFChunk::LoadFromStream(Stream& stream) {
     if (IsPlainChunk(*this)) {
       // What LoadFromString would do with the bytes, read piece by piece.
       LoadedChunk loaded;
-      std::string rawData;
-      ParsePayloadFromStream(stream, UnpackTag(ReadLongWord(head, 0)), payloadSize, loaded,
-                             rawData);
-      Tag = std::move(loaded.Tag);
-      Headers = std::move(loaded.Headers);
-      Chunks.swap(loaded.Chunks);
-      RawData = std::move(rawData);
+      StreamReader reader(stream);
+      ParsePayload(reader, UnpackTag(ReadLongWord(head, 0)), payloadSize, 0, loaded);
+      Commit(loaded, *this);
     } else {
       // A subclass gets the whole chunk through its own LoadFromString.
       // Left uninitialised: the read fills all of it or the load is refused.
