@@ -57,13 +57,14 @@ void WriteFileWithTime(platform::FileSystem& files, std::string_view content,
 void TMainForm::RunInstall(TApplication& /*sender*/, bool& /*done*/) {
   application_.ClearIdleHook();
   platform::MainWindow& window = Window();
+  const LeadByteTest isLead = LeadBytes();
 
   window.SetStatusText("Loading archive\x85");
   application_.ProcessMessages();
   std::unique_ptr<TDIFFChunk> root = LoadEmbeddedArchive(services_.Files, ArchiveOffset);
   application_.ProcessMessages();
   // An archive that would write outside the install root is refused whole.
-  if (root && ArchiveHasUnsafeRecord(*root, InstallRoot)) root.reset();
+  if (root && ArchiveHasUnsafeRecord(*root, InstallRoot, isLead)) root.reset();
   if (!root) {
     window.SetStatusText("Failed to load archive.");
     application_.ProcessMessages();
@@ -76,7 +77,6 @@ void TMainForm::RunInstall(TApplication& /*sender*/, bool& /*done*/) {
   TFileDatas fileRecords;
   CollectFileRecords(fileRecords, std::move(root), InstallRoot);
 
-  const LeadByteTest isLead = LeadBytes();
   std::vector<std::string> infList;
   for (const TFileData& record : fileRecords) {
     if (UpperAscii(ExtractFileExt(record.FullPath, isLead)) == ".INF") {
