@@ -20,6 +20,7 @@ using platform::kAttrSystem;
 
 std::vector<std::string> Names(const std::vector<platform::FolderEntry>& entries) {
   std::vector<std::string> names;
+  names.reserve(entries.size());
   for (const auto& entry : entries) names.push_back(entry.Name);
   return names;
 }

@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UninstallTest, ExpandStringDataIsTakenLiterallyUpToItsFirstNul) {
   machine.Volume.AddFile(kRoot + "Drv\\a.inf", "[Version]");
   machine.Registry.PlantValue(kLedger, kRoot + "Drv\\a.inf",
-                              {platform::kRegExpandSz, std::string("oem%N%.inf\0junk", 16)});
+                              {platform::kRegExpandSz, std::string("oem%N%.inf\0junk", 15)});
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(WithdrawnNames(), std::vector<std::string>{"oem%N%.inf"});
   EXPECT_TRUE(LedgerNames().empty());
