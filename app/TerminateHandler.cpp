@@ -6,8 +6,9 @@
 
 namespace __gnu_cxx {
 
-void __verbose_terminate_handler();
+// The runtime's own name is the point: the linker takes ours in its place.
+void __verbose_terminate_handler();  // NOLINT(bugprone-reserved-identifier)
 
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() { std::abort(); }  // NOLINT(bugprone-reserved-identifier)
 
 }  // namespace __gnu_cxx

@@ -67,7 +67,7 @@ class Key final : public platform::RegistryKey {
     if (!PassesWhole(name) || data.size() >= std::numeric_limits<DWORD>::max()) return false;
     return RegSetValueExA(key_.Get(), name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+                          static_cast<DWORD>(data.size()) + 1) == ERROR_SUCCESS;
   }
 
   bool DeleteValue(const std::string& name) override {
