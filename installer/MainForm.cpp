@@ -3,12 +3,12 @@
 #include "installer/CommandLine.h"
 #include "installer/MainUnit.h"
 #include "installer/SystemFont.h"
+#include "platform/MainFormLayout.h"
 
 namespace tolma {
 namespace {
 
 constexpr int kCsidlProgramFiles = 38;
-constexpr const char* kDesignFontFace = "MS Sans Serif";
 
 }  // namespace
 
@@ -31,8 +31,9 @@ void TMainForm::FormCreate(platform::MainWindow& window) {
   window_ = &window;
   const bool uninstallMode = IsUninstallRequested(services_.Sys.CommandLine());
 
-  window.SetFonts(ApplySystemFont(services_.Sys.NonClientMessageFont(), kDesignFontFace,
-                                  window.FontHeight(), services_.Sys.ScreenPixelsPerInch()));
+  window.SetFonts(ApplySystemFont(services_.Sys.NonClientMessageFont(),
+                                  platform::kMainForm.FontFace, window.FontHeight(),
+                                  services_.Sys.ScreenPixelsPerInch()));
   window.SetClientHeight(window.LabelHeight() + window.ProgressHeight() + 16);
   services_.Sys.DisableFsRedirection();
   InstallRoot =

@@ -5,16 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/MainFormLayout.h"
+
 namespace tolma {
 
-int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
-  if (c == 0) return -1;
-  const int64_t product = static_cast<int64_t>(a) * b;
-  const int64_t half = std::llabs(c) / 2;
-  const bool negative = (product < 0) != (c < 0);
-  const int64_t magnitude = (std::llabs(product) + half) / std::llabs(c);
-  return static_cast<int32_t>(negative ? -magnitude : magnitude);
-}
+using platform::MulDiv;
 
 platform::WindowFonts ApplySystemFont(const std::optional<platform::MessageFont>& messageFont,
                                       const std::string& currentFace, int32_t currentHeight,

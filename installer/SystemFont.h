@@ -8,9 +8,6 @@
 
 namespace tolma {
 
-// MulDiv as Windows rounds it: the exact a * b / c to the nearest integer, halves away from 0.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
-
 // The window's font after start-up: the system's message font in points where the metrics can
 // be read, else "Tahoma" at the current font's size. The window's own font is set at 72 pixels
 // per inch (its height is minus the point size); the status line and the panel convert the same

@@ -3,28 +3,22 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/MainFormLayout.h"
 #include "platform/sim/SimUi.h"
 
 namespace tolma::sim {
 namespace {
 
-// The design: the font "MS Sans Serif" -11, a 32-pixel status line, a 16-pixel bar and a
-// client area 96 pixels high, at 96 pixels per inch.
-constexpr int32_t kDesignPixelsPerInch = 96;
-constexpr int32_t kDesignFontHeight = -11;
-constexpr int32_t kDesignLabelHeight = 32;
-constexpr int32_t kDesignProgressHeight = 16;
-constexpr int32_t kDesignClientHeight = 96;
+using platform::kMainForm;
+using platform::MulDiv;
+
+constexpr int32_t kDesignPixelsPerInch = kMainForm.DesignPixelsPerInch;
+constexpr int32_t kDesignFontHeight = kMainForm.FontHeight;
+constexpr int32_t kDesignLabelHeight = kMainForm.ActionLabelHeight;
+constexpr int32_t kDesignProgressHeight = kMainForm.MainProgress.Height;
+constexpr int32_t kDesignClientHeight = kMainForm.ClientHeight;
 
 }  // namespace
-
-int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
-  if (c == 0) return -1;
-  const int64_t product = static_cast<int64_t>(a) * b;
-  const int64_t divisor = std::llabs(c);
-  const int64_t magnitude = (std::llabs(product) + divisor / 2) / divisor;
-  return static_cast<int32_t>((product < 0) != (c < 0) ? -magnitude : magnitude);
-}
 
 SimWindow::SimWindow(SimUi& ui, platform::FormEvents& events, int32_t pixelsPerInch)
     : ui_(ui),

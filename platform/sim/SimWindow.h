@@ -12,9 +12,6 @@ namespace tolma::sim {
 
 class SimUi;
 
-// Windows' MulDiv: a * b / c rounded to the nearest integer, halves away from zero; -1 for c 0.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
-
 class SimWindow final : public platform::MainWindow {
  public:
   SimWindow(SimUi& ui, platform::FormEvents& events, int32_t pixelsPerInch);

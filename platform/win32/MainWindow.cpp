@@ -54,17 +54,20 @@ MainWindow::MainWindow(HINSTANCE instance, const char* formClass, const char* pa
                        HWND owner, platform::FormEvents& events)
     : events_(&events),
       pixelsPerInch_(ScreenPixelsPerInch()),
-      labelHeight_(Scale(kMainForm.ActionLabelHeight)),
-      progress_{Scale(kMainForm.MainProgress.Left), Scale(kMainForm.MainProgress.Top),
-                Scale(kMainForm.MainProgress.Width), Scale(kMainForm.MainProgress.Height)},
-      progressRightMargin_(Scale(kMainForm.ClientWidth) - progress_.Left - progress_.Width),
-      windowFontHeight_(Scale(kMainForm.FontHeight)),
-      windowFont_(MakeFont(kMainForm.FontFace, windowFontHeight_)),
-      labelFont_(MakeFont(kMainForm.FontFace, windowFontHeight_)) {
-  const int32_t clientWidth = Scale(kMainForm.ClientWidth);
-  const int32_t clientHeight = Scale(kMainForm.ClientHeight);
+      labelHeight_(Scale(platform::kMainForm.ActionLabelHeight)),
+      progress_{Scale(platform::kMainForm.MainProgress.Left),
+                Scale(platform::kMainForm.MainProgress.Top),
+                Scale(platform::kMainForm.MainProgress.Width),
+                Scale(platform::kMainForm.MainProgress.Height)},
+      progressRightMargin_(Scale(platform::kMainForm.ClientWidth) - progress_.Left -
+                           progress_.Width),
+      windowFontHeight_(Scale(platform::kMainForm.FontHeight)),
+      windowFont_(MakeFont(platform::kMainForm.FontFace, windowFontHeight_)),
+      labelFont_(MakeFont(platform::kMainForm.FontFace, windowFontHeight_)) {
+  const int32_t clientWidth = Scale(platform::kMainForm.ClientWidth);
+  const int32_t clientHeight = Scale(platform::kMainForm.ClientHeight);
   const RECT outer = OuterSize(clientWidth, clientHeight);
-  window_.Reset(CreateWindowExA(kFormExStyle, formClass, kMainForm.Caption, kFormStyle,
+  window_.Reset(CreateWindowExA(kFormExStyle, formClass, platform::kMainForm.Caption, kFormStyle,
                                 CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
                                 outer.bottom - outer.top, owner, nullptr, instance, this));
   if (!window_) throw Exception("Cannot create the main window");
@@ -83,8 +86,8 @@ MainWindow::MainWindow(HINSTANCE instance, const char* formClass, const char* pa
     DetachEvents();
     throw;
   }
-  SendMessageA(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kMainForm.ProgressMin),
-               static_cast<LPARAM>(kMainForm.ProgressMax));
+  SendMessageA(bar_, PBM_SETRANGE32, static_cast<WPARAM>(platform::kMainForm.ProgressMin),
+               static_cast<LPARAM>(platform::kMainForm.ProgressMax));
   SendMessageA(bar_, PBM_SETPOS, 0, 0);
   SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), FALSE);
 
@@ -99,7 +102,7 @@ MainWindow::~MainWindow() {
 }
 
 int32_t MainWindow::Scale(int32_t designPixels) const {
-  return MulDiv(designPixels, pixelsPerInch_, kMainForm.DesignPixelsPerInch);
+  return MulDiv(designPixels, pixelsPerInch_, platform::kMainForm.DesignPixelsPerInch);
 }
 
 void MainWindow::SetStatusText(const std::string& text) { SetWindowTextA(label_, text.c_str()); }

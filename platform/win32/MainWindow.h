@@ -5,9 +5,9 @@
 
 #include <exception>
 
+#include "platform/MainFormLayout.h"
 #include "platform/Platform.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/MainFormLayout.h"
 
 namespace tolma::win32 {
 
@@ -54,7 +54,7 @@ class MainWindow final : public platform::MainWindow {
   std::exception_ptr pendingError_;
   int32_t pixelsPerInch_;
   int32_t labelHeight_;
-  ControlPlace progress_;
+  platform::ControlPlace progress_;
   int32_t progressRightMargin_;
   int32_t windowFontHeight_;
   // The fonts outlive the controls that use them: the window goes first.

@@ -1,3 +1,4 @@
+#include "platform/MainFormLayout.h"
 #include "platform/sim/SimMachine.h"
 
 #include <gtest/gtest.h>
@@ -44,12 +45,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, SimUiDpiTest,
                                          DpiCase{144, {48, 24, -17}}, DpiCase{72, {24, 12, -8}}));
 
 TEST(SimUiTest, MulDivRoundsHalvesAwayFromZero) {
-  EXPECT_EQ(MulDiv(-11, 72, 96), -8);  // -8.25
-  EXPECT_EQ(MulDiv(9, 96, 72), 12);
-  EXPECT_EQ(MulDiv(-11, 120, 96), -14);  // -13.75
-  EXPECT_EQ(MulDiv(3, 1, 2), 2);
-  EXPECT_EQ(MulDiv(-3, 1, 2), -2);
-  EXPECT_EQ(MulDiv(1, 1, 0), -1);
+  EXPECT_EQ(platform::MulDiv(-11, 72, 96), -8);  // -8.25
+  EXPECT_EQ(platform::MulDiv(9, 96, 72), 12);
+  EXPECT_EQ(platform::MulDiv(-11, 120, 96), -14);  // -13.75
+  EXPECT_EQ(platform::MulDiv(3, 1, 2), 2);
+  EXPECT_EQ(platform::MulDiv(-3, 1, 2), -2);
+  EXPECT_EQ(platform::MulDiv(1, 1, 0), -1);
 }
 
 TEST(SimUiTest, ProgressBarKeepsItsPositionInRange) {

@@ -1,11 +1,21 @@
 #pragma once
 
-// The form "TMAINFORM": the one window as data. Sizes are pixels at 96 pixels per inch; the
-// window scales them to the screen when it is created.
+// The form "TMAINFORM": the one window as data, for every platform that shows it. Sizes are
+// pixels at 96 pixels per inch; the window scales them to the screen when it is created.
 
 #include <cstdint>
+#include <cstdlib>
 
-namespace tolma::win32 {
+namespace tolma::platform {
+
+// Windows' MulDiv: a * b / c rounded to the nearest integer, halves away from zero; -1 for c 0.
+constexpr int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
+  if (c == 0) return -1;
+  const int64_t product = static_cast<int64_t>(a) * b;
+  const int64_t divisor = c < 0 ? -static_cast<int64_t>(c) : c;
+  const int64_t magnitude = ((product < 0 ? -product : product) + divisor / 2) / divisor;
+  return static_cast<int32_t>((product < 0) != (c < 0) ? -magnitude : magnitude);
+}
 
 struct ControlPlace {
   int32_t Left = 0;
@@ -42,4 +52,4 @@ inline constexpr MainFormLayout kMainForm{
     .ProgressMax = 1,
 };
 
-}  // namespace tolma::win32
+}  // namespace tolma::platform
