@@ -6,8 +6,13 @@
 
 namespace tolma {
 
-TINFThread::TINFThread(platform::Threads& threads, platform::SetupApi& setupApi)
-    : setupApi_(setupApi), worker_(threads.CreateSuspendedWorker([this] { Execute(); })) {}
+TINFThread::TINFThread(platform::Threads& threads, platform::SetupApi& setupApi,
+                       std::string infPath)
+    : InfPath(std::move(infPath)),
+      setupApi_(setupApi),
+      worker_(threads.CreateSuspendedWorker([this] { Execute(); })) {
+  if (!worker_) throw Exception("Cannot start a thread to publish " + InfPath);
+}
 
 void TINFThread::Execute() {
   uint32_t size = kDestinationSize;
@@ -21,8 +26,7 @@ void TINFThread::Execute() {
 void TMainForm::RegisterInf(const std::string& path) {
   if (!SetupApiLib || !SetupApiLib->HasCopyOEMInf()) throw EServiceMissing("SetupCopyOEMInfA");
 
-  TINFThread thread(services_.Thread, *SetupApiLib);
-  thread.InfPath = path;
+  TINFThread thread(services_.Thread, *SetupApiLib, path);
   thread.Start();
   application_.ProcessMessages();
   uint32_t wait = thread.PollEnded();

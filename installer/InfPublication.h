@@ -14,7 +14,8 @@ class TINFThread {
  public:
   static constexpr uint32_t kDestinationSize = 283;
 
-  TINFThread(platform::Threads& threads, platform::SetupApi& setupApi);
+  // Raises an Exception naming the INF when the thread cannot be created.
+  TINFThread(platform::Threads& threads, platform::SetupApi& setupApi, std::string infPath);
 
   void Start() { worker_->Resume(); }
   uint32_t PollEnded() { return worker_->PollEnded(); }

@@ -183,7 +183,8 @@ class Threads {
   // Milliseconds since the system started; wraps around after 2^32.
   virtual uint32_t TickCount() = 0;
   virtual void SleepMilliseconds(uint32_t ms) = 0;
-  // A new thread, created suspended with the default stack size and priority, that runs body.
+  // A new thread, created suspended with the default stack size and priority, that runs body;
+  // null when the thread cannot be created.
   virtual std::unique_ptr<Worker> CreateSuspendedWorker(std::function<void()> body) = 0;
 };
 

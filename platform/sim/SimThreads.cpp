@@ -64,6 +64,7 @@ void SimThreads::SleepMilliseconds(uint32_t ms) {
 }
 
 std::unique_ptr<platform::Worker> SimThreads::CreateSuspendedWorker(std::function<void()> body) {
+  if (failCreation_) return nullptr;
   WorkerRecord record;
   record.PollsBeforeEnd = pollsBeforeEnd_;
   if (!plannedWorkers_.empty()) {

@@ -32,6 +32,8 @@ class SimThreads final : public platform::Threads {
   // soon as it is resumed). Planned counts are used first, one per worker in creation order.
   void SetPollsBeforeEnd(uint32_t polls) { pollsBeforeEnd_ = polls; }
   void PlanWorkers(std::vector<uint32_t> pollsBeforeEnd);
+  // CreateThread fails (no memory for another thread, say): no worker is made.
+  void FailCreation(bool fail) { failCreation_ = fail; }
 
   struct WorkerRecord {
     uint32_t PollsBeforeEnd = 0;
@@ -58,6 +60,7 @@ class SimThreads final : public platform::Threads {
   std::deque<uint32_t> plannedWorkers_;
   std::vector<WorkerRecord> workers_;
   bool inWorker_ = false;
+  bool failCreation_ = false;
 };
 
 }  // namespace tolma::sim

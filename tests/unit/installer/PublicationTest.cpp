@@ -38,6 +38,19 @@ TEST_F(InstallerTest, OnlyTheFailedPublicationIsMissingFromTheLedger) {
   EXPECT_EQ(Ledger(), (LedgerValues{{kInstallRoot + "Sub\\b.inf", "oem0.inf"}}));
 }
 
+TEST_F(InstallerTest, AThreadThatCannotBeCreatedStopsTheJobWithAnError) {
+  machine_.Threads.FailCreation(true);
+  AttachArchive(kTwoInfs);
+
+  EXPECT_EQ(Run(), 2);
+
+  EXPECT_EQ(machine_.Ui.ErrorBoxes(), std::vector<std::string>{"Cannot start a thread to publish " +
+                                                               kInstallRoot + "a.inf."});
+  EXPECT_TRUE(machine_.Store.CopyCalls().empty());
+  EXPECT_TRUE(Ledger().empty());
+  for (const ArchiveFile& file : kTwoInfs) ExpectWritten(file);
+}
+
 enum class LedgerFault { WritesRefused, KeyDenied };
 
 struct LedgerFaultCase {
