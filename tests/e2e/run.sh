@@ -41,6 +41,7 @@ source "$here/lib/checks.sh"
 source "$here/lib/pe.sh"
 source "$here/lib/exe-checks.sh"
 source "$here/lib/install-checks.sh"
+source "$here/lib/uninstall-checks.sh"
 
 for tool in "$stub" "$driverpack"; do
   if [ ! -x "$tool" ] && [ ! -f "$tool" ]; then
@@ -74,8 +75,12 @@ pack "$stub" "$work/Setup.exe"
 if wine_can_run_32bit; then
   run_install_checks "32-bit prefix" "$work/prefix-win32" win32 "$stub" "$work/Setup.exe" \
     "$package" "Program Files" 'Software\\TOLMA\\INF'
+  run_uninstall_checks "32-bit prefix" "$work/prefix-win32" "$work/Setup.exe" "Program Files" \
+    'Software\\TOLMA\\INF' /reg:32
   run_install_checks "64-bit prefix" "$work/prefix-win64" win64 "$stub" "$work/Setup.exe" \
     "$package" "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF'
+  run_uninstall_checks "64-bit prefix" "$work/prefix-win64" "$work/Setup.exe" \
+    "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF' /reg:32
 else
   skip "32-bit prefix: this machine cannot run 32-bit programs"
   skip "64-bit prefix (WOW64): this machine cannot run 32-bit programs"
@@ -83,6 +88,8 @@ else
     pack "$stub64" "$work/Setup64.exe"
     run_install_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" win64 "$stub64" \
       "$work/Setup64.exe" "$package" "Program Files" 'Software\\TOLMA\\INF'
+    run_uninstall_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" "$work/Setup64.exe" \
+      "Program Files" 'Software\\TOLMA\\INF' /reg:64
   else
     fail "build the installer for 64-bit Windows"
   fi
