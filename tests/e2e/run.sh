@@ -42,6 +42,7 @@ source "$here/lib/pe.sh"
 source "$here/lib/exe-checks.sh"
 source "$here/lib/install-checks.sh"
 source "$here/lib/uninstall-checks.sh"
+source "$here/lib/signing-checks.sh"
 
 for tool in "$stub" "$driverpack"; do
   if [ ! -x "$tool" ] && [ ! -f "$tool" ]; then
@@ -81,15 +82,21 @@ if wine_can_run_32bit; then
     "$package" "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF'
   run_uninstall_checks "64-bit prefix" "$work/prefix-win64" "$work/Setup.exe" \
     "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF' /reg:32
+  run_signing_checks "signed, 64-bit prefix" "$work/signed" "$stub" "$package" win64 \
+    "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF'
 else
   skip "32-bit prefix: this machine cannot run 32-bit programs"
   skip "64-bit prefix (WOW64): this machine cannot run 32-bit programs"
+  run_signing_checks "signed, 32-bit build" "$work/signed32" "$stub" "$package" win64 \
+    "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF' file-only
   if stub64=$("$here/build-win64.sh" "$repo/build/win64"); then
     pack "$stub64" "$work/Setup64.exe"
     run_install_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" win64 "$stub64" \
       "$work/Setup64.exe" "$package" "Program Files" 'Software\\TOLMA\\INF'
     run_uninstall_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" "$work/Setup64.exe" \
       "Program Files" 'Software\\TOLMA\\INF' /reg:64
+    run_signing_checks "signed, 64-bit build" "$work/signed" "$stub64" "$package" win64 \
+      "Program Files" 'Software\\TOLMA\\INF'
   else
     fail "build the installer for 64-bit Windows"
   fi
