@@ -59,3 +59,16 @@ wine_run() {
   WINEPREFIX=$dir "$WINESERVER" -w
   return $status
 }
+
+# Runs Wine's reg.exe with the prefix's own loader, then waits until the registry is written:
+# wine_reg PREFIX win32|win64 ARGS... (/reg:32 or /reg:64 among them picks the view).
+wine_reg() {
+  local dir=$1 arch=$2 loader=$WINE64_LOADER status
+  shift 2
+  [ "$arch" = win32 ] && loader=$WINE32_LOADER
+  WINEPREFIX=$dir WINEDEBUG=-all timeout 60 "$loader" reg "$@" >/dev/null 2>&1
+  status=$?
+  WINEPREFIX=$dir "$WINESERVER" -k >/dev/null 2>&1
+  WINEPREFIX=$dir "$WINESERVER" -w
+  return $status
+}

@@ -76,11 +76,11 @@ pack "$stub" "$work/Setup.exe"
 if wine_can_run_32bit; then
   run_install_checks "32-bit prefix" "$work/prefix-win32" win32 "$stub" "$work/Setup.exe" \
     "$package" "Program Files" 'Software\\TOLMA\\INF'
-  run_uninstall_checks "32-bit prefix" "$work/prefix-win32" "$work/Setup.exe" "Program Files" \
-    'Software\\TOLMA\\INF' /reg:32
+  run_uninstall_checks "32-bit prefix" "$work/prefix-win32" win32 "$work/Setup.exe" "$package" \
+    "Program Files" 'Software\\TOLMA\\INF' /reg:32
   run_install_checks "64-bit prefix" "$work/prefix-win64" win64 "$stub" "$work/Setup.exe" \
     "$package" "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF'
-  run_uninstall_checks "64-bit prefix" "$work/prefix-win64" "$work/Setup.exe" \
+  run_uninstall_checks "64-bit prefix" "$work/prefix-win64" win64 "$work/Setup.exe" "$package" \
     "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF' /reg:32
   run_signing_checks "signed, 64-bit prefix" "$work/signed" "$stub" "$package" win64 \
     "Program Files (x86)" 'Software\\Wow6432Node\\TOLMA\\INF'
@@ -93,8 +93,8 @@ else
     pack "$stub64" "$work/Setup64.exe"
     run_install_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" win64 "$stub64" \
       "$work/Setup64.exe" "$package" "Program Files" 'Software\\TOLMA\\INF'
-    run_uninstall_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" "$work/Setup64.exe" \
-      "Program Files" 'Software\\TOLMA\\INF' /reg:64
+    run_uninstall_checks "64-bit prefix, 64-bit build" "$work/prefix-win64" win64 \
+      "$work/Setup64.exe" "$package" "Program Files" 'Software\\TOLMA\\INF' /reg:64
     run_signing_checks "signed, 64-bit build" "$work/signed" "$stub64" "$package" win64 \
       "Program Files" 'Software\\TOLMA\\INF'
   else
