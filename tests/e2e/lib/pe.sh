@@ -30,3 +30,15 @@ utf16_pattern() {
   for ((i = 0; i < ${#text}; i++)); do pattern+="${text:i:1}\\x00"; done
   echo "$pattern"
 }
+
+# An image's certificate table as "file-offset size", read from its data directory (both 0 in
+# an unsigned image).
+pe_certificate_table() {
+  local pe magic directory
+  pe=$(LC_ALL=C od -An -tu4 -j 60 -N4 "$1" | tr -d ' ')
+  magic=$(LC_ALL=C od -An -tx2 -j $((pe + 24)) -N2 "$1" | tr -d ' ')
+  # The data directories follow 96 bytes of PE32 fields or 112 of PE32+; the certificate table
+  # is their fifth entry.
+  if [ "$magic" = 020b ]; then directory=$((pe + 24 + 112)); else directory=$((pe + 24 + 96)); fi
+  LC_ALL=C od -An -tu4 -j $((directory + 4 * 8)) -N8 "$1" | awk '{ print $1, $2 }'
+}
