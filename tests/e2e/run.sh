@@ -30,9 +30,9 @@ stub=$(realpath -m "$stub")
 driverpack=$(realpath -m "$driverpack")
 work=$(realpath -m "$work")
 
-# One X server for the whole run.
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --stub "$stub" --driverpack "$driverpack" \
+# One X server of our own for the whole run, on a desktop too: the same screen everywhere.
+if [ -z "${E2E_XVFB:-}" ]; then
+  E2E_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --stub "$stub" --driverpack "$driverpack" \
     --work "$work"
 fi
 
