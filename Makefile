@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps native win32 fuzz release unit e2e test demo bench clean
+.PHONY: deps native win32 fuzz release unit e2e format lint test demo bench clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -29,9 +29,16 @@ unit: native
 e2e: win32 native
 	bash tests/e2e/run.sh
 
-# Everything: unit tests (ASan + UBSan), the Windows build, the bounded fuzz run and the
-# end-to-end tests of the real installer under Wine.
-test: unit win32 fuzz
+# clang-format over every tracked source (seconds); `make lint` adds clang-tidy (minutes).
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+lint: native win32
+	bash scripts/lint.sh
+
+# Everything: formatting, unit tests (ASan + UBSan), the Windows build, the bounded fuzz run
+# and the end-to-end tests of the real installer under Wine.
+test: format unit win32 fuzz
 	bash scripts/run-fuzz.sh $(FUZZ_SECONDS)
 	bash tests/e2e/run.sh
 
