@@ -30,7 +30,7 @@ e2e: win32 native
 	bash tests/e2e/run.sh
 
 # clang-format over every tracked source (seconds); `make lint` adds clang-tidy (minutes).
-format:
+format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 lint: native win32

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build make g++ clang libclang-rt-14-dev
+  cmake ninja-build make g++ clang libclang-rt-14-dev clang-format clang-tidy git
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-win32
